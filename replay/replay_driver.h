@@ -3,6 +3,8 @@
 
 #include "engine/game.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -49,9 +51,25 @@ public:
     void setState(ReplayState s) { state_ = s; }
 
 private:
+    // How the lines of a replay came to an end, which decides whether the driver settles.
+    enum class Ending {
+        Played,        // last line, Stop, a No to a prompt, or the winning pick
+        BoardReplaced, // someone else replaced the board (a new game or a settlement)
+        ProgramEnding, // the program is going: nothing more may touch the board
+    };
+
+    Ending playLines(std::string_view text);
+    // Asks whether to skip a bad line and go on: nullopt to go on, otherwise how the replay ends.
+    std::optional<Ending> askToContinue(const std::string& prompt);
+    // Why the replay cannot go on after a wait, if it cannot.
+    std::optional<Ending> interruption() const;
+    void endReplay(Ending ending);
+
     engine::Game& game_;
     ReplayHost& host_;
     ReplayState state_ = ReplayState::Idle;
+    // The board generation the replay plays on; any other means the board was replaced.
+    std::uint64_t generation_ = 0;
 };
 
 } // namespace replay
