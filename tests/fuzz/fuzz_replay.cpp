@@ -2,6 +2,7 @@
 #include "engine/game.h"
 #include "replay/replay_driver.h"
 #include "replay/step_script.h"
+#include "support/null_view.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -9,25 +10,6 @@
 #include <string_view>
 
 namespace {
-
-class NullView : public engine::GameView {
-public:
-    void setTileLook(engine::TileRef, engine::TileLook) override {}
-    void setTileEnabled(engine::TileRef, bool) override {}
-    void destroyTile(engine::TileRef) override {}
-    void setTitle(const std::string&) override {}
-    void playCue(engine::SoundCue) override {}
-    void pickBlink(engine::TileRef, engine::TileRef) override {}
-    void swapGlide(engine::TileRef, engine::TileRef) override {}
-    void removalFlash(const std::string&, engine::TileRef, std::optional<engine::TileRef>) override {}
-    void showInfo(const std::string&) override {}
-    bool askOkCancel(const std::string&) override { return true; }
-    void clearStepLog() override {}
-    void appendStepLine(const std::string&, const std::string&) override {}
-    void setSettleEnabled(bool) override {}
-    void rebuildWindow() override {}
-    void pumpEvents() override {}
-};
 
 class StepClock : public engine::Clock {
 public:
@@ -80,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(converted[i] != '\n' || (i > 0 && converted[i - 1] == '\r'));
     }
 
-    NullView view;
+    testing_support::NullView view;
     StepClock clock;
     engine::Game game(view, clock);
     ScriptedHost host(text);
