@@ -1,0 +1,2 @@
+// placeholder
+#include "ui_fixture.h"
