@@ -19,7 +19,7 @@ constexpr std::string_view kLineBreak = "\r\n";
 // as their ASCII counterparts, the ideographic space U+3000 as a space, and -1 for every other
 // character (other non-ASCII, broken sequences), which cannot continue a number. `length` is
 // the number of bytes the character takes.
-int readerCharAt(std::string_view s, std::size_t i, std::size_t& length) {
+inline int readerCharAt(std::string_view s, std::size_t i, std::size_t& length) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
     const unsigned char b = byte(i);
     length = 1;
@@ -62,15 +62,16 @@ bool isDigit(int c) {
 // like "4294967297,5" into the valid step (1, 5), whereas 0 sends the line to the driver's range
 // prompt, which shows the player the line as written.
 //
-// The number's characters are copied, already in ASCII, into `scratch` (reused from field to
-// field) and converted by std::from_chars, which rounds correctly and ignores the process
-// locale, so "1.5" is 1.5 under a decimal-comma locale too.
+// Short plain numbers are taken as integers directly. Others are copied, in ASCII, into
+// `scratch` (reused from field to field) and converted by std::from_chars, which rounds
+// correctly as atof does and ignores the process locale, so "1.5" is 1.5 under a decimal-comma
+// locale too.
 std::int32_t readNumber(std::string_view field, std::string& scratch) {
-    std::size_t i = 0;
     std::size_t length = 0;
     const auto at = [&](std::size_t k) {
         return k < field.size() ? readerCharAt(field, k, length) : (length = 0, -1);
     };
+    std::size_t i = 0;
     int c = at(i);
     while (isCSpace(c)) {
         i += length;
@@ -82,26 +83,26 @@ std::int32_t readNumber(std::string_view field, std::string& scratch) {
         i += length;
         c = at(i);
     }
-    scratch.clear();
+    const std::size_t numberStart = i;
+    // The whole part as an integer while it has at most 9 significant digits (below 2^31).
+    std::int32_t whole = 0;
+    int wholeDigits = 0;
     bool anyDigit = false;
     while (isDigit(c)) {
-        scratch.push_back(static_cast<char>(c));
         anyDigit = true;
+        if ((wholeDigits > 0 || c != '0') && ++wholeDigits <= 9) {
+            whole = whole * 10 + (c - '0');
+        }
         i += length;
         c = at(i);
     }
-    if (scratch.empty()) {
-        scratch.push_back('0');
-    }
+    int fractionDigits = 0;
     if (c == '.') {
         i += length;
         c = at(i);
-        if (isDigit(c)) {
-            scratch.push_back('.');
-        }
         while (isDigit(c)) {
-            scratch.push_back(static_cast<char>(c));
             anyDigit = true;
+            ++fractionDigits;
             i += length;
             c = at(i);
         }
@@ -109,37 +110,44 @@ std::int32_t readNumber(std::string_view field, std::string& scratch) {
     if (!anyDigit) {
         return 0;
     }
+    bool exponent = false;
     if (c == 'e' || c == 'E') {
         // The exponent counts only when at least one digit follows its optional sign.
         std::size_t j = i + length;
         int e = at(j);
-        char sign = 0;
         if (e == '+' || e == '-') {
-            sign = static_cast<char>(e);
             j += length;
             e = at(j);
         }
         if (isDigit(e)) {
-            scratch.push_back('e');
-            if (sign != 0) {
-                scratch.push_back(sign);
-            }
+            exponent = true;
             while (isDigit(e)) {
-                scratch.push_back(static_cast<char>(e));
                 j += length;
                 e = at(j);
             }
+            i = j;
         }
     }
 
+    // The common case needs no floating point: below 2^31 a double's spacing is under 2.4e-7,
+    // so a fraction of at most 6 digits can never round the value up to the next integer, and
+    // truncation leaves the whole part as read.
+    if (!exponent && wholeDigits <= 9 && fractionDigits <= 6) {
+        return negative ? -whole : whole;
+    }
+
+    scratch.clear();
+    for (std::size_t k = numberStart; k < i; k += length) {
+        scratch.push_back(static_cast<char>(at(k)));
+    }
     double value = 0.0;
     const auto result = std::from_chars(scratch.data(), scratch.data() + scratch.size(), value);
     // Overflow reads as out of range (0) by the rule above; underflow truncates to 0 anyway.
     if (result.ec != std::errc{} || !std::isfinite(value) || std::fabs(value) >= 2147483648.0) {
         return 0;
     }
-    const auto whole = static_cast<std::int32_t>(std::trunc(value));
-    return negative ? -whole : whole;
+    const auto truncated = static_cast<std::int32_t>(std::trunc(value));
+    return negative ? -truncated : truncated;
 }
 
 } // namespace
