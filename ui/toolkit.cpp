@@ -11,6 +11,8 @@
 #include <QScreen>
 #include <QSettings>
 
+#include <sys/prctl.h>
+
 #include <chrono>
 #include <thread>
 
@@ -26,6 +28,12 @@ namespace ui {
 std::int64_t SteadyClock::uptimeMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+ThreadSleeper::ThreadSleeper() {
+    // The kernel may let a sleep overrun by its timer slack (50 µs by default); the waits add
+    // up 10 ms sleeps, so the slack is kept small.
+    prctl(PR_SET_TIMERSLACK, 1000UL, 0UL, 0UL, 0UL);
 }
 
 void ThreadSleeper::sleepMs(int ms) {

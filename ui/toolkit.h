@@ -33,6 +33,7 @@ public:
 
 class ThreadSleeper : public Sleeper {
 public:
+    ThreadSleeper();
     void sleepMs(int ms) override; // negative counts as 0
 };
 
