@@ -178,6 +178,7 @@ struct FlagCase {
 };
 
 TEST(FirstStart, TheFlagDecidesTheRulesAndIsWrittenBeforeTheBox) {
+    ui::setProgramEnding(false);
     for (const FlagCase& c :
          {FlagCase{std::nullopt, true}, FlagCase{QStringLiteral("假"), false},
           FlagCase{QStringLiteral("假 "), true}, FlagCase{QStringLiteral("真"), true}}) {

@@ -23,8 +23,8 @@ xcb_connection_t* connection() {
 
 xcb_atom_t atom(const char* name) {
     xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        connection(), xcb_intern_atom(connection(), 0, static_cast<std::uint16_t>(strlen(name)), name),
-        nullptr);
+        connection(),
+        xcb_intern_atom(connection(), 0, static_cast<std::uint16_t>(strlen(name)), name), nullptr);
     const xcb_atom_t a = reply->atom;
     free(reply);
     return a;
@@ -56,7 +56,9 @@ bool hasState(QWidget* w, const char* state) {
     return false;
 }
 
-bool framed(QWidget* w) { return w->frameGeometry().size() != w->size(); }
+bool framed(QWidget* w) {
+    return w->frameGeometry().size() != w->size();
+}
 
 // Guards the frame arithmetic with a real frame: the client area stays 564 × 500 and the
 // outer rectangle is centred 15 px above the middle.
@@ -65,12 +67,14 @@ TEST_F(WindowTest, TheFramedWindowKeepsItsClientAreaAndIsCentred) {
     ASSERT_TRUE(uitest::waitFor([this] {
         return window->frameGeometry().topLeft() ==
                ui::centredTopLeft(ui::screenSize(), window->frameGeometry().size());
-    })) << window->frameGeometry().x() << "," << window->frameGeometry().y();
+    })) << window->frameGeometry().x()
+        << "," << window->frameGeometry().y();
     EXPECT_EQ(window->size(), QSize(564, 500));
     EXPECT_EQ(window->stepBox()->geometry(), QRect(500, 0, 64, 500));
     // A new game measures the frame again and keeps the size; a dragged window comes back.
     window->move(20, 30);
-    ASSERT_TRUE(uitest::waitFor([this] { return window->frameGeometry().topLeft() == QPoint(20, 30); }));
+    ASSERT_TRUE(
+        uitest::waitFor([this] { return window->frameGeometry().topLeft() == QPoint(20, 30); }));
     engine::newGame(window->game());
     EXPECT_EQ(window->size(), QSize(564, 500));
     ASSERT_TRUE(uitest::waitFor([this] {
@@ -129,9 +133,10 @@ TEST_F(WindowTest, TheReplayPanelHasNoTitleAndAnOuterSizeOf343By63) {
     ui::ReplayPanel* panel = window->replayPanel();
     ASSERT_NE(panel, nullptr);
     ASSERT_TRUE(uitest::waitFor([panel] { return framed(panel); }));
-    ASSERT_TRUE(uitest::waitFor(
-        [panel] { return panel->frameGeometry().size() == QSize(343, 63); }))
-        << panel->frameGeometry().width() << "x" << panel->frameGeometry().height();
+    ASSERT_TRUE(uitest::waitFor([panel] {
+        return panel->frameGeometry().size() == QSize(343, 63);
+    })) << panel->frameGeometry().width()
+        << "x" << panel->frameGeometry().height();
     EXPECT_EQ(property(panel, "_NET_WM_NAME"), QByteArray());
     EXPECT_FALSE(hasState(panel, "_NET_WM_STATE_ABOVE"));
     window->closePanel();

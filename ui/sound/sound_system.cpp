@@ -15,6 +15,7 @@
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QIODevice>
 #include <QMediaDevices>
@@ -41,10 +42,13 @@ namespace {
 // beyond this many rather than piling up.
 constexpr std::size_t kMaxPending = 64;
 constexpr int kMixRate = 44100;
-// The audio server's buffer: short enough for a prompt cue, long enough not to run dry when
-// the machine is busy; it is topped up every kFeedMs.
-constexpr int kBufferMs = 50;
-constexpr int kFeedMs = 10;
+// The stream's buffer in the audio server (PulseAudio makes it 70 ms, and starts playing once
+// 50 ms are in); the mix is written up to kAheadMs ahead of playback, topped up every kFeedMs.
+// 60 ms ahead starts a fresh stream with its first write and rides out a busy machine's
+// scheduling delays; a shorter lead or a slower feed let the stream run dry under load.
+constexpr int kBufferMs = 100;
+constexpr int kFeedMs = 5;
+constexpr std::size_t kAheadMs = 60;
 // The stream stays open this long after the last clip has ended, so that the clip's end is
 // played out of the server's buffer before the stream closes, and a quick next cue finds the
 // stream still open.
@@ -79,17 +83,18 @@ const char* cueFile(engine::SoundCue cue) {
 // ------------------------------------------------------------------------------------------
 // The audio thread's side: the mixer and the sink it writes to.
 //
-// The mix is pushed into the sink, a little ahead of playback: while anything sounds, a 10 ms
-// timer tops the server's buffer up to its 50 ms. A new clip thus reaches the speaker within
-// about 60 ms, and a freshly opened stream starts at once because its whole buffer is written
-// in one go. (Qt's pull mode feeds one 20 ms period per tick and, with a small buffer, can
-// stop short of the server's start threshold and never start at all.)
+// The mix is pushed into the sink a little ahead of playback: while anything sounds, a 5 ms
+// timer keeps 60 ms of mix written ahead. A clip asked for while the stream runs thus waits
+// behind at most that much sound, and a freshly opened stream starts with its first write.
+// (Qt's pull mode feeds one 20 ms period per 20 ms tick, so it can never catch up after a
+// late tick, and with a small buffer it can stop short of the server's start threshold and
+// never start at all.)
 
 class AudioOutput : public QObject {
 public:
     explicit AudioOutput(std::shared_ptr<SharedQueue> queue) : queue_(std::move(queue)) {
         feedTimer_->setTimerType(Qt::PreciseTimer);
-        feedTimer_->setInterval(getenv("FEEDMS") ? atoi(getenv("FEEDMS")) : kFeedMs);
+        feedTimer_->setInterval(kFeedMs);
         QObject::connect(feedTimer_, &QTimer::timeout, this, [this] { feed(); });
     }
     ~AudioOutput() override { close(); }
@@ -136,10 +141,12 @@ private:
             device_ = device;
             mixer_ = std::make_unique<Mixer>(format.sampleRate());
             sink_ = std::make_unique<QAudioSink>(device, format);
-            sink_->setBufferSize(format.bytesForDuration((getenv("BUFMS") ? atoi(getenv("BUFMS")) : kBufferMs) * 1000));
+            sink_->setBufferSize(format.bytesForDuration(kBufferMs * 1000));
         }
         idleFrames_ = 0;
+        framesWritten_ = 0;
         stream_ = sink_->start();
+        streamClock_.start();
         if (!stream_ || sink_->error() != QAudio::NoError) {
             close();
             return false;
@@ -178,7 +185,14 @@ private:
             queue_->pending.clear();
         }
         const int bytesPerFrame = format_.bytesPerFrame();
-        const auto frames = static_cast<std::size_t>(sink_->bytesFree() / bytesPerFrame);
+        // Write no further ahead of the playback position (by this thread's clock) than
+        // kAheadMs, whatever room the server offers: a clip asked for while the stream runs
+        // then waits behind at most that much already-written sound.
+        const auto rate = static_cast<std::size_t>(format_.sampleRate());
+        const std::size_t due =
+            static_cast<std::size_t>(streamClock_.elapsed()) * rate / 1000 + kAheadMs * rate / 1000;
+        const std::size_t wanted = due > framesWritten_ ? due - framesWritten_ : 0;
+        const auto frames = std::min(wanted, static_cast<std::size_t>(sink_->bytesFree() / bytesPerFrame));
         if (frames == 0) {
             return;
         }
@@ -194,9 +208,8 @@ private:
             mixer_->render(std::span(intScratch_), channels);
             data = reinterpret_cast<const char*>(intScratch_.data());
         }
-        qint64 w = stream_->write(data, static_cast<qint64>(frames) * bytesPerFrame);
-        static qint64 total = 0; total += w;
-        if (getenv("SNDDBG")) fprintf(stderr, "feed %zu wrote %lld total %lld voices %zu\n", frames, (long long)w, (long long)total, mixer_->activeVoices());
+        stream_->write(data, static_cast<qint64>(frames) * bytesPerFrame);
+        framesWritten_ += frames;
 
         if (mixer_->activeVoices() > 0) {
             idleFrames_ = 0;
@@ -226,6 +239,8 @@ private:
     std::vector<std::int16_t> intScratch_;
     std::vector<float> floatScratch_;
     std::size_t idleFrames_ = 0;
+    QElapsedTimer streamClock_; // since the stream was opened
+    std::size_t framesWritten_ = 0;
 };
 
 // ------------------------------------------------------------------------------------------
