@@ -22,6 +22,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <cstdio>
 #include <mutex>
 #include <vector>
 
@@ -63,6 +64,29 @@ std::shared_ptr<const Clip> clipFromWave(QByteArrayView bytes) {
     clip->samples = decodeMono(*wave);
     clip->sampleRate = wave->sampleRate;
     return clip;
+}
+
+// The audio thread's name; the message filter below knows it by that.
+const QString kThreadName = QStringLiteral("quorvane-sound");
+
+// Qt Multimedia warns on the console when it cannot reach an audio server. A game without
+// sound is not an error the player should be told about, so warnings raised on the audio
+// thread, or by Qt's PulseAudio client, are dropped; everything else goes on to the handler
+// that was installed before.
+QtMessageHandler previousHandler = nullptr;
+
+void filterAudioMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type != QtFatalMsg && (QThread::currentThread()->objectName() == kThreadName ||
+                               text.startsWith(QLatin1String("PulseAudioService")))) {
+        return;
+    }
+    if (previousHandler) {
+        previousHandler(type, context, text);
+    } else {
+        // Qt's own default handler is reached by handing the message back to qt_message_output
+        // with no handler installed; print the way it would instead.
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+    }
 }
 
 const char* cueFile(engine::SoundCue cue) {
@@ -284,7 +308,10 @@ void SoundSystem::ensureOutput() {
         return;
     }
     thread_ = std::make_unique<QThread>();
-    thread_->setObjectName(QStringLiteral("sound"));
+    thread_->setObjectName(kThreadName);
+    static std::once_flag filterInstalled;
+    std::call_once(filterInstalled,
+                   [] { previousHandler = qInstallMessageHandler(filterAudioMessages); });
     output_ = new AudioOutput(queue_);
     output_->moveToThread(thread_.get());
     // The output (and the sink it owns) is deleted on its own thread as that thread ends.
