@@ -9,6 +9,8 @@
 
 #include <QCoreApplication>
 
+#include <sys/resource.h>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -272,6 +274,30 @@ TEST_F(PlaybackTest, QuietModeSilencesAllButTheReplaysVictory) {
     EXPECT_EQ(view.callsStartingWith("cue "),
               (std::vector<std::string>{"cue Swap", "cue Victory"}));
     expectMatches(recordUntilQuiet(8s), referenceMix({{SoundCue::Victory, 0ms}}));
+}
+
+// Guards against a stream, timer or thread left busy once the sound has ended: an idle game
+// must keep no stream at the server and use no processor time.
+TEST_F(PlaybackTest, NothingRunsOnceTheSoundHasEnded) {
+    sound_->playCue(SoundCue::Click);
+    recordUntilQuiet(3s);
+    auto streams = [] { return sound_test::commandOutput({"pactl", "list", "short", "sink-inputs"}); };
+    const auto deadline = std::chrono::steady_clock::now() + 3s;
+    while (!streams().empty() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(50ms);
+    }
+    EXPECT_EQ(streams(), "") << "the stream stayed open";
+
+    auto cpuMs = [] {
+        rusage u{};
+        getrusage(RUSAGE_SELF, &u);
+        const long us = (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1'000'000L +
+                        u.ru_utime.tv_usec + u.ru_stime.tv_usec;
+        return static_cast<double>(us) / 1000.0;
+    };
+    const double before = cpuMs();
+    std::this_thread::sleep_for(1s);
+    EXPECT_LT(cpuMs() - before, 10.0) << "milliseconds of processor time in an idle second";
 }
 
 } // namespace

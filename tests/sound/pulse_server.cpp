@@ -16,27 +16,29 @@ namespace sound_test {
 namespace {
 
 // Starts a program with its standard output on a pipe (when out is given) and its standard
-// error discarded.
+// error discarded. Everything the child needs is made before the fork: between fork and exec
+// a child of a threaded process may only make async-signal-safe calls.
 pid_t spawn(const std::vector<std::string>& argv, int* out) {
+    std::vector<char*> args;
+    for (const auto& a : argv) {
+        args.push_back(const_cast<char*>(a.c_str()));
+    }
+    args.push_back(nullptr);
     int fds[2] = {-1, -1};
     if (out && pipe(fds) != 0) {
         return -1;
     }
+    const int null = open("/dev/null", O_RDWR | O_CLOEXEC);
     const pid_t pid = fork();
     if (pid == 0) {
-        const int null = open("/dev/null", O_RDWR);
         dup2(null, STDIN_FILENO);
         dup2(out ? fds[1] : null, STDOUT_FILENO);
         dup2(null, STDERR_FILENO);
         setpgid(0, 0);
-        std::vector<char*> args;
-        for (const auto& a : argv) {
-            args.push_back(const_cast<char*>(a.c_str()));
-        }
-        args.push_back(nullptr);
         execvp(args[0], args.data());
         _exit(127);
     }
+    close(null);
     if (out) {
         close(fds[1]);
         *out = pid > 0 ? fds[0] : -1;
@@ -55,6 +57,31 @@ int runQuietly(const std::vector<std::string>& argv) {
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+
+} // namespace
+
+std::string commandOutput(const std::vector<std::string>& argv) {
+    int fd = -1;
+    const pid_t pid = spawn(argv, &fd);
+    if (pid <= 0) {
+        return {};
+    }
+    std::string text;
+    char buffer[1024];
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) != 0;) {
+        if (n < 0 && errno != EINTR) {
+            break;
+        }
+        if (n > 0) {
+            text.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    close(fd);
+    waitpid(pid, nullptr, 0);
+    return text;
+}
+
+namespace {
 
 void stopProcess(pid_t pid) {
     if (pid <= 0) {

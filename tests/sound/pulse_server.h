@@ -86,6 +86,9 @@ struct Span {
 };
 Span loudSpan(const std::vector<std::int16_t>& s, int threshold, std::size_t from = 0);
 
+// What a command prints on its standard output (run to its end).
+std::string commandOutput(const std::vector<std::string>& argv);
+
 // Sum of squares in full-scale units over [from, to) (clamped to the signal).
 double energy(const std::vector<float>& s, std::size_t from, std::size_t to);
 std::vector<float> toFloat(const std::vector<std::int16_t>& s, std::size_t from = 0);

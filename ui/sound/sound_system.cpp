@@ -22,7 +22,7 @@
 #include <QThread>
 #include <QTimer>
 
-#include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -69,23 +69,29 @@ std::shared_ptr<const Clip> clipFromWave(QByteArrayView bytes) {
 // The audio thread's name; the message filter below knows it by that.
 const QString kThreadName = QStringLiteral("quorvane-sound");
 
-// Qt Multimedia warns on the console when it cannot reach an audio server. A game without
-// sound is not an error the player should be told about, so warnings raised on the audio
-// thread, or by Qt's PulseAudio client, are dropped; everything else goes on to the handler
-// that was installed before.
+// Qt Multimedia warns on the console when it cannot reach an audio server or loses it. A game
+// without sound is nothing the player needs to be told, so such warnings (raised on the audio
+// thread, in Qt Multimedia's logging categories, or by its PulseAudio client on that client's
+// own thread) are dropped. Debug output, and every message of the rest of the program, goes on
+// to the handler that was installed before.
 QtMessageHandler previousHandler = nullptr;
 
-void filterAudioMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (type != QtFatalMsg && (QThread::currentThread()->objectName() == kThreadName ||
-                               text.startsWith(QLatin1String("PulseAudioService")))) {
-        return;
+bool isAudioWarning(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type != QtWarningMsg && type != QtCriticalMsg) {
+        return false;
     }
-    if (previousHandler) {
+    QStringView t(text);
+    if (t.startsWith(u'"')) {
+        t = t.mid(1); // streamed through qWarning() << text
+    }
+    return QThread::currentThread()->objectName() == kThreadName ||
+           (context.category && std::strncmp(context.category, "qt.multimedia", 13) == 0) ||
+           t.startsWith(u"PulseAudioService") || t.startsWith(u"Stream error");
+}
+
+void filterAudioMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (!isAudioWarning(type, context, text) && previousHandler) {
         previousHandler(type, context, text);
-    } else {
-        // Qt's own default handler is reached by handing the message back to qt_message_output
-        // with no handler installed; print the way it would instead.
-        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
     }
 }
 
