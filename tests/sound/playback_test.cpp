@@ -233,6 +233,7 @@ TEST_F(PlaybackTest, OverlappingCuesAreBothHeard) {
         const auto offset = fitSecondOffset(sound_test::toFloat(recorded, onset), c.first,
                                             c.second, c.gap);
         EXPECT_LT(offset - c.gap, 100ms) << "the second cue came late";
+        
         expectMatches(recorded, referenceMix({{c.first, 0ms}, {c.second, offset}}), offset);
     }
 }
