@@ -36,7 +36,9 @@ public:
     }
 };
 
-void pick(Game& g, int a) { engine::pickTile(g, {a}); }
+void pick(Game& g, int a) {
+    engine::pickTile(g, {a});
+}
 void pair(Game& g, int a, int b) {
     pick(g, a);
     pick(g, b);
@@ -61,21 +63,36 @@ struct Scenario {
 
 const Scenario kScenarios[] = {
     {"first pick", nullptr, [](Game& g, GatedView&) { pick(g, 1); }, {"Click"}, {}},
-    {"second pick that removes a tile", nullptr, [](Game& g, GatedView&) { pair(g, 1, 91); },
-     {"Click", "Click", "Swap", "Removal"}, {"Swap"}},
-    {"illegal pair", nullptr, [](Game& g, GatedView&) { pair(g, 12, 91); },
-     {"Click", "Click", "InvalidSwap"}, {"InvalidSwap"}},
-    {"missing result tile", [](Game& g) { pair(g, 91, 11); },
-     [](Game& g, GatedView&) { pair(g, 91, 11); }, {"Click", "Click", "Swap"}, {"Swap"}},
-    {"pick of the selected tile", nullptr, [](Game& g, GatedView&) { pair(g, 5, 5); },
-     {"Click", "Click"}, {}},
-    {"deselect", nullptr,
+    {"second pick that removes a tile",
+     nullptr,
+     [](Game& g, GatedView&) { pair(g, 1, 91); },
+     {"Click", "Click", "Swap", "Removal"},
+     {"Swap"}},
+    {"illegal pair",
+     nullptr,
+     [](Game& g, GatedView&) { pair(g, 12, 91); },
+     {"Click", "Click", "InvalidSwap"},
+     {"InvalidSwap"}},
+    {"missing result tile",
+     [](Game& g) { pair(g, 91, 11); },
+     [](Game& g, GatedView&) { pair(g, 91, 11); },
+     {"Click", "Click", "Swap"},
+     {"Swap"}},
+    {"pick of the selected tile",
+     nullptr,
+     [](Game& g, GatedView&) { pair(g, 5, 5); },
+     {"Click", "Click"},
+     {}},
+    {"deselect",
+     nullptr,
      [](Game& g, GatedView&) {
          pick(g, 5);
          engine::rightClickTile(g, {5});
      },
-     {"Click", "Deselect"}, {"Deselect"}},
-    {"clicks while the move is resolved", nullptr,
+     {"Click", "Deselect"},
+     {"Deselect"}},
+    {"clicks while the move is resolved",
+     nullptr,
      [](Game& g, GatedView& v) {
          v.during = [&g](const std::string& call) {
              if (call.rfind("blink", 0) == 0 || call.rfind("flash", 0) == 0) {
@@ -86,9 +103,13 @@ const Scenario kScenarios[] = {
          pair(g, 1, 91);
          v.during = nullptr;
      },
-     {"Click", "Click", "Swap", "Removal"}, {"Swap"}},
-    {"final pair", lastTwo, [](Game& g, GatedView&) { pair(g, 10, 90); },
-     {"Click", "Click", "Swap", "Victory"}, {"Swap", "Victory"}},
+     {"Click", "Click", "Swap", "Removal"},
+     {"Swap"}},
+    {"final pair",
+     lastTwo,
+     [](Game& g, GatedView&) { pair(g, 10, 90); },
+     {"Click", "Click", "Swap", "Victory"},
+     {"Swap", "Victory"}},
 };
 
 // Guards against a cue at the wrong moment, in the wrong order or missing, against the replay's
@@ -130,8 +151,7 @@ TEST(CueTable, EachEventPlaysItsCuesAndQuietModeGatesThem) {
 // flash and before the tile goes, the InvalidSwap before the refusal text, the Victory before
 // its flash, and the Deselect before the tile is shown Normal.
 TEST(CueTable, CuesComeAtTheirMomentAmongTheOtherEffects) {
-    auto run = [](const std::function<void(Game&)>& setUp,
-                  const std::function<void(Game&)>& act) {
+    auto run = [](const std::function<void(Game&)>& setUp, const std::function<void(Game&)>& act) {
         testing_support::FakeClock clock;
         GatedView view;
         Game game(view, clock);

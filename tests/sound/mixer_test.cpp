@@ -69,8 +69,8 @@ TEST(Mixer, ResamplesEachClipToTheOutputRate) {
         sound::Mixer m(c.outputRate);
         ASSERT_TRUE(m.add(ramp));
         const auto out = renderAll(m, static_cast<std::size_t>(c.outputRate), 512);
-        const auto sounding = static_cast<std::size_t>(
-            std::find(out.begin() + 1, out.end(), 0.0f) - out.begin());
+        const auto sounding =
+            static_cast<std::size_t>(std::find(out.begin() + 1, out.end(), 0.0f) - out.begin());
         EXPECT_NEAR(static_cast<double>(sounding) / c.outputRate, 0.5, 0.0005);
         const std::size_t mid = static_cast<std::size_t>(c.outputRate) / 4; // at 0.25 s
         EXPECT_NEAR(out[mid], 0.125f, 1e-4);

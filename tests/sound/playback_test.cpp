@@ -31,7 +31,8 @@ std::size_t samplesFor(std::chrono::milliseconds ms) {
 
 // What the sink should receive: the cues' clips mixed at the recording's rate, each starting
 // at its offset.
-std::vector<float> referenceMix(const std::vector<std::pair<SoundCue, std::chrono::milliseconds>>& cues) {
+std::vector<float>
+referenceMix(const std::vector<std::pair<SoundCue, std::chrono::milliseconds>>& cues) {
     std::vector<float> out;
     for (const auto& [cue, offset] : cues) {
         const QByteArray bytes = sound::SoundSystem::cueWave(cue);
@@ -230,10 +231,10 @@ TEST_F(PlaybackTest, OverlappingCuesAreBothHeard) {
         const auto onset = sound_test::loudSpan(recorded, kThreshold).first;
         // The second cue joins a running stream, so it sounds up to the stream's lead later
         // than it was asked for; find where it landed, then compare with that mix.
-        const auto offset = fitSecondOffset(sound_test::toFloat(recorded, onset), c.first,
-                                            c.second, c.gap);
+        const auto offset =
+            fitSecondOffset(sound_test::toFloat(recorded, onset), c.first, c.second, c.gap);
         EXPECT_LT(offset - c.gap, 100ms) << "the second cue came late";
-        
+
         expectMatches(recorded, referenceMix({{c.first, 0ms}, {c.second, offset}}), offset);
     }
 }
@@ -254,7 +255,9 @@ TEST_F(PlaybackTest, QuietModeSilencesAllButTheReplaysVictory) {
     engine::pickTile(game, {23});
     ASSERT_EQ(view.callsStartingWith("cue ").size(), 7u);
     EXPECT_FALSE(recorder_.waitFor(
-        [from = mark_](const auto& s) { return !sound_test::loudSpan(s, kThreshold, from).empty(); },
+        [from = mark_](const auto& s) {
+            return !sound_test::loudSpan(s, kThreshold, from).empty();
+        },
         1500ms))
         << "a cue sounded in quiet mode";
 
@@ -282,7 +285,9 @@ TEST_F(PlaybackTest, QuietModeSilencesAllButTheReplaysVictory) {
 TEST_F(PlaybackTest, NothingRunsOnceTheSoundHasEnded) {
     sound_->playCue(SoundCue::Click);
     recordUntilQuiet(3s);
-    auto streams = [] { return sound_test::commandOutput({"pactl", "list", "short", "sink-inputs"}); };
+    auto streams = [] {
+        return sound_test::commandOutput({"pactl", "list", "short", "sink-inputs"});
+    };
     const auto deadline = std::chrono::steady_clock::now() + 3s;
     while (!streams().empty() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(50ms);
@@ -292,8 +297,8 @@ TEST_F(PlaybackTest, NothingRunsOnceTheSoundHasEnded) {
     auto cpuMs = [] {
         rusage u{};
         getrusage(RUSAGE_SELF, &u);
-        const long us = (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1'000'000L +
-                        u.ru_utime.tv_usec + u.ru_stime.tv_usec;
+        const long us = (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1'000'000L + u.ru_utime.tv_usec +
+                        u.ru_stime.tv_usec;
         return static_cast<double>(us) / 1000.0;
     };
     const double before = cpuMs();

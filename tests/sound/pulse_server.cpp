@@ -120,12 +120,12 @@ PulseServer::PulseServer() {
     unsetenv("PULSE_SINK");
 
     // -n: no default configuration; just a null sink and the local socket, no idle exit.
-    pid_ = spawn({"pulseaudio", "-n", "--daemonize=no", "--system=false", "--exit-idle-time=-1",
-                  "--disallow-exit", "--use-pid-file=no",
-                  "--disable-shm=yes", "--log-target=stderr",
-                  "-Lmodule-null-sink sink_name=quorvane_test rate=44100 channels=2 norewinds=1",
-                  "-Lmodule-native-protocol-unix auth-anonymous=1 socket=" + socket},
-                 nullptr);
+    pid_ =
+        spawn({"pulseaudio", "-n", "--daemonize=no", "--system=false", "--exit-idle-time=-1",
+               "--disallow-exit", "--use-pid-file=no", "--disable-shm=yes", "--log-target=stderr",
+               "-Lmodule-null-sink sink_name=quorvane_test rate=44100 channels=2 norewinds=1",
+               "-Lmodule-native-protocol-unix auth-anonymous=1 socket=" + socket},
+              nullptr);
     if (pid_ <= 0) {
         error_ = "pulseaudio could not be started";
         return;
@@ -200,9 +200,9 @@ void MonitorRecorder::readLoop() {
             carry = 0;
         }
         for (; at + 1 < static_cast<std::size_t>(n); at += 2) {
-            samples_.push_back(static_cast<std::int16_t>(static_cast<unsigned char>(buffer[at]) |
-                                                         static_cast<unsigned char>(buffer[at + 1])
-                                                             << 8));
+            samples_.push_back(
+                static_cast<std::int16_t>(static_cast<unsigned char>(buffer[at]) |
+                                          static_cast<unsigned char>(buffer[at + 1]) << 8));
         }
         if (at < static_cast<std::size_t>(n)) {
             odd = buffer[at];
@@ -222,8 +222,9 @@ std::size_t MonitorRecorder::size() const {
     return samples_.size();
 }
 
-bool MonitorRecorder::waitFor(const std::function<bool(const std::vector<std::int16_t>&)>& condition,
-                              std::chrono::milliseconds timeout) const {
+bool MonitorRecorder::waitFor(
+    const std::function<bool(const std::vector<std::int16_t>&)>& condition,
+    std::chrono::milliseconds timeout) const {
     const auto deadline = Clock::now() + timeout;
     for (;;) {
         const bool met = condition(samples());

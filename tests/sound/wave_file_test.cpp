@@ -15,7 +15,9 @@ namespace {
 using Bytes = std::vector<std::byte>;
 using sound::parseWave;
 
-std::span<const std::byte> view(const Bytes& b) { return b; }
+std::span<const std::byte> view(const Bytes& b) {
+    return b;
+}
 
 void put32(Bytes& b, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) {
@@ -107,7 +109,8 @@ TEST(WaveReader, FindsTheDataPastOtherChunksAndTrailingBytes) {
     } cases[] = {
         {"plain", simpleWave(), {"fmt ", "data"}},
         {"chunks before and between", simpleWave(list, {}), {"LIST", "fmt ", "data"}},
-        {"fact before data", riff([&] {
+        {"fact before data",
+         riff([&] {
              Bytes c;
              putChunk(c, "fmt ", fmtBody(1, 1, 8000, 8));
              c.insert(c.end(), fact.begin(), fact.end());

@@ -97,13 +97,20 @@ void filterAudioMessages(QtMsgType type, const QMessageLogContext& context, cons
 
 const char* cueFile(engine::SoundCue cue) {
     switch (cue) {
-    case engine::SoundCue::Click: return ":/sounds/click.wav";
-    case engine::SoundCue::Hover: return ":/sounds/hover.wav";
-    case engine::SoundCue::Deselect: return ":/sounds/deselect.wav";
-    case engine::SoundCue::Swap: return ":/sounds/swap.wav";
-    case engine::SoundCue::InvalidSwap: return ":/sounds/invalid_swap.wav";
-    case engine::SoundCue::Removal: return ":/sounds/removal.wav";
-    case engine::SoundCue::Victory: return ":/sounds/victory.wav";
+    case engine::SoundCue::Click:
+        return ":/sounds/click.wav";
+    case engine::SoundCue::Hover:
+        return ":/sounds/hover.wav";
+    case engine::SoundCue::Deselect:
+        return ":/sounds/deselect.wav";
+    case engine::SoundCue::Swap:
+        return ":/sounds/swap.wav";
+    case engine::SoundCue::InvalidSwap:
+        return ":/sounds/invalid_swap.wav";
+    case engine::SoundCue::Removal:
+        return ":/sounds/removal.wav";
+    case engine::SoundCue::Victory:
+        return ":/sounds/victory.wav";
     }
     return "";
 }
@@ -222,7 +229,8 @@ private:
         const std::size_t due =
             static_cast<std::size_t>(streamClock_.elapsed()) * rate / 1000 + kAheadMs * rate / 1000;
         const std::size_t wanted = due > framesWritten_ ? due - framesWritten_ : 0;
-        const auto frames = std::min(wanted, static_cast<std::size_t>(sink_->bytesFree() / bytesPerFrame));
+        const auto frames =
+            std::min(wanted, static_cast<std::size_t>(sink_->bytesFree() / bytesPerFrame));
         if (frames == 0) {
             return;
         }
@@ -264,7 +272,7 @@ private:
     QAudioFormat format_;
     std::unique_ptr<Mixer> mixer_;
     std::unique_ptr<QAudioSink> sink_;
-    QIODevice* stream_ = nullptr; // the sink's, while it is open
+    QIODevice* stream_ = nullptr;          // the sink's, while it is open
     QTimer* feedTimer_ = new QTimer(this); // a child, so it moves to the audio thread too
     std::vector<std::int16_t> intScratch_;
     std::vector<float> floatScratch_;
@@ -285,7 +293,8 @@ SoundSystem::SoundSystem(QObject* parent)
     // never stands before the main window's first paint.
     QTimer::singleShot(0, this, [this] {
         ensureOutput();
-        QMetaObject::invokeMethod(output_, [o = output_] { o->prepare(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            output_, [o = output_] { o->prepare(); }, Qt::QueuedConnection);
     });
 }
 
@@ -332,7 +341,9 @@ void SoundSystem::playCue(engine::SoundCue cue) {
     }
 }
 
-void SoundSystem::playWave(QByteArrayView wave) { enqueue(clipFromWave(wave)); }
+void SoundSystem::playWave(QByteArrayView wave) {
+    enqueue(clipFromWave(wave));
+}
 
 void SoundSystem::enqueue(std::shared_ptr<const Clip> clip) {
     if (!clip) {
@@ -350,7 +361,8 @@ void SoundSystem::enqueue(std::shared_ptr<const Clip> clip) {
         queue_->wakePosted = true;
     }
     if (post) {
-        QMetaObject::invokeMethod(output_, [o = output_] { o->wake(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            output_, [o = output_] { o->wake(); }, Qt::QueuedConnection);
     }
 }
 

@@ -10,7 +10,8 @@ namespace {
 
 std::uint32_t readU32(std::span<const std::byte> b, std::size_t at) {
     return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-           static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+           static_cast<std::uint32_t>(b[at + 2]) << 16 |
+           static_cast<std::uint32_t>(b[at + 3]) << 24;
 }
 
 std::uint16_t readU16(std::span<const std::byte> b, std::size_t at) {
@@ -49,8 +50,7 @@ std::optional<WaveFile> parseWave(std::span<const std::byte> bytes) {
         if (size > end - body) {
             return std::nullopt; // the chunk claims more bytes than there are
         }
-        WaveChunk chunk{std::string(reinterpret_cast<const char*>(bytes.data() + at), 4), size,
-                        at};
+        WaveChunk chunk{std::string(reinterpret_cast<const char*>(bytes.data() + at), 4), size, at};
         if (!haveFormat && chunk.id == "fmt ") {
             if (size < 16) {
                 return std::nullopt;
@@ -109,8 +109,8 @@ std::vector<float> decodeMono(const WaveFile& wave) {
     const std::span<const std::byte> d = wave.data;
     std::vector<float> out(frames);
     // Full scale of a signed sample of this width, so that the result lies in -1..1.
-    const double scale = 1.0 / (static_cast<double>(std::uint64_t{1} << (wave.bitsPerSample - 1)) *
-                                wave.channels);
+    const double scale =
+        1.0 / (static_cast<double>(std::uint64_t{1} << (wave.bitsPerSample - 1)) * wave.channels);
     std::size_t at = 0;
     for (std::size_t f = 0; f < frames; ++f) {
         std::int64_t sum = 0;

@@ -17,7 +17,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 void report(const char* what, std::vector<double> v, const char* unit) {
     std::sort(v.begin(), v.end());
@@ -34,8 +36,8 @@ void waitQuiet(const sound_test::MonitorRecorder& rec, std::chrono::milliseconds
         const auto span = sound_test::loudSpan(s, 328, lastLoud);
         if (!span.empty()) {
             lastLoud = span.last;
-        } else if (s.size() - lastLoud > static_cast<std::size_t>(quiet.count()) *
-                                                 sound_test::kRecordRate / 1000) {
+        } else if (s.size() - lastLoud >
+                   static_cast<std::size_t>(quiet.count()) * sound_test::kRecordRate / 1000) {
             return;
         }
         std::this_thread::sleep_for(10ms);
@@ -128,8 +130,8 @@ int main(int argc, char** argv) {
             warm.push_back(-1.0);
             continue;
         }
-        const double apartMs = static_cast<double>(click.first - hover.first) * 1000.0 /
-                               sound_test::kRecordRate;
+        const double apartMs =
+            static_cast<double>(click.first - hover.first) * 1000.0 / sound_test::kRecordRate;
         warm.push_back(apartMs - ms(t1 - t0) + ms(*hoverArrival - t0));
     }
     report("delay to the sink, stream open", warm, "ms");
