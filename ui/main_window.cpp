@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QWindow>
 
 #if defined(QUORVANE_HAVE_SOUND) && __has_include("ui/sound/sound_system.h")
@@ -63,9 +64,6 @@ MainWindow::MainWindow(engine::Clock& clock, Sleeper& sleeper)
     stepBox_ = new StepBox(this);
     connect(stepBox_, &StepBox::keyPressed, this, &MainWindow::onStepBoxKey);
 
-#ifdef QUORVANE_SOUND_ACTIVE
-    sound_ = new sound::SoundSystem(this);
-#endif
     createMenu();
 }
 
@@ -88,6 +86,15 @@ void MainWindow::start() {
         windowHandle()->installEventFilter(this);
     }
     recentreOnceFramed();
+#ifdef QUORVANE_SOUND_ACTIVE
+    // The sound device is opened once the board is on screen, so the window does not wait
+    // for it; no cue can be asked for before the first events are handled.
+    QTimer::singleShot(0, this, [this] {
+        if (sound_ == nullptr && !ending_) {
+            sound_ = new sound::SoundSystem(this);
+        }
+    });
+#endif
 }
 
 // ---- Set-up --------------------------------------------------------------------------------
