@@ -166,9 +166,11 @@ protected:
         const auto got = sound_test::loudSpan(recorded, kThreshold);
         const auto want = loudSpan(reference);
         ASSERT_FALSE(got.empty()) << "nothing was heard";
-        // The sounding time of the clip (mix), to within 25 ms.
-        EXPECT_NEAR(static_cast<double>(got.length()) / kRecordRate,
-                    static_cast<double>(want.length()) / kRecordRate, 0.025);
+        // The sounding time of the clip (mix), to within 30 ms and 2 %: a wrong rate or a cut is
+        // far more, a busy machine's scheduling hiccup a little less.
+        const double wantSeconds = static_cast<double>(want.length()) / kRecordRate;
+        EXPECT_NEAR(static_cast<double>(got.length()) / kRecordRate, wantSeconds,
+                    0.03 + 0.02 * wantSeconds);
         const auto rec = sound_test::toFloat(recorded, got.first - std::min(got.first, want.first));
         const double whole = sound_test::energy(rec, 0, rec.size()) /
                              sound_test::energy(reference, 0, reference.size());
@@ -234,7 +236,6 @@ TEST_F(PlaybackTest, OverlappingCuesAreBothHeard) {
         const auto offset =
             fitSecondOffset(sound_test::toFloat(recorded, onset), c.first, c.second, c.gap);
         EXPECT_LT(offset - c.gap, 100ms) << "the second cue came late";
-
         expectMatches(recorded, referenceMix({{c.first, 0ms}, {c.second, offset}}), offset);
     }
 }
