@@ -9,6 +9,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -137,5 +140,27 @@ int main(int argc, char** argv) {
     report("delay to the sink, stream open", warm, "ms");
     std::printf("(the time the server takes the first samples from the stream; the device's own\n"
                 " output latency comes on top of it on real hardware)\n");
+
+    // The server's own reckoning, while a long clip plays: the sound queued in the stream
+    // ahead of the sink, and the sink's latency. A cue asked for while the stream runs is
+    // heard after about their sum.
+    waitQuiet(rec, 700ms);
+    sound.playCue(engine::SoundCue::Victory);
+    std::vector<double> buffered;
+    std::vector<double> sinkLatency;
+    for (int i = 0; i < 20; ++i) {
+        std::this_thread::sleep_for(100ms);
+        const std::string info = sound_test::commandOutput({"pactl", "list", "sink-inputs"});
+        const auto field = [&info](const char* name) {
+            const auto at = info.find(name);
+            return at == std::string::npos
+                       ? -1.0
+                       : std::atof(info.c_str() + at + std::strlen(name)) / 1000.0;
+        };
+        buffered.push_back(field("Buffer Latency: "));
+        sinkLatency.push_back(field("Sink Latency: "));
+    }
+    report("queued in the stream (server's figure)", buffered, "ms");
+    report("sink latency (server's figure)", sinkLatency, "ms");
     return 0;
 }
