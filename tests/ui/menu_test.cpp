@@ -373,6 +373,34 @@ TEST_F(WindowTest, ANewGameChosenDuringAMoveLeavesTheFreshBoardAlone) {
     EXPECT_EQ(window->game().state.firstPick, engine::TileRef{5});
 }
 
+// Ctrl+B during a move of the player's: the replay abandons that move and plays on a fresh
+// board; the move does not resume afterwards.
+TEST_F(WindowTest, CtrlBDuringAMoveReplaysOnAFreshBoard) {
+    BoxAnswerer answerer;
+    bool pressed = false;
+    QObject::connect(window.get(), &QWidget::windowTitleChanged, [&](const QString& t) {
+        if (!pressed && t == QStringLiteral("01 + 91 = 92")) {
+            pressed = true;
+            QGuiApplication::clipboard()->setText(QStringLiteral("1,2"));
+            QTimer::singleShot(
+                0, [&] { QTest::keyClick(window->stepBox(), Qt::Key_B, Qt::ControlModifier); });
+        }
+    });
+    click(1);
+    click(91);
+    EXPECT_TRUE(pressed);
+    ASSERT_EQ(answerer.texts.size(), 1);
+    EXPECT_TRUE(
+        answerer.texts[0].startsWith(QStringLiteral("总共走了 1 步，其中消掉方格的有 1 步")))
+        << answerer.texts[0].toStdString();
+    EXPECT_EQ(window->findByTag(1, 100).size(), 100);
+    EXPECT_EQ(tile(1)->pos(), QPoint(0, 0));
+    EXPECT_EQ(tile(91)->pos(), QPoint(0, 450));
+    EXPECT_EQ(window->stepBox()->logText(), QStringLiteral("01,02\r\n"));
+    EXPECT_FALSE(window->game().state.busy);
+    EXPECT_FALSE(window->game().replayActive);
+}
+
 // "退出程序" while a replay is paused: the replay and the program end, nothing waits on.
 TEST_F(WindowTest, ExitFromThePausedPanelEndsTheReplayAndTheProgram) {
     BoxAnswerer answerer;
