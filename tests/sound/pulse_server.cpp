@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,8 +30,14 @@ pid_t spawn(const std::vector<std::string>& argv, int* out) {
         return -1;
     }
     const int null = open("/dev/null", O_RDWR | O_CLOEXEC);
+    const pid_t parent = getpid();
     const pid_t pid = fork();
     if (pid == 0) {
+        // The helper dies with the test, even when the test is killed (by a timeout, say).
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent) {
+            _exit(127);
+        }
         dup2(null, STDIN_FILENO);
         dup2(out ? fds[1] : null, STDOUT_FILENO);
         dup2(null, STDERR_FILENO);
