@@ -56,7 +56,9 @@ private:
     int saved_ = -1;
 };
 
-// Calls every cue and playWave a number of times; the slowest call, in nanoseconds.
+// Calls every cue and playWave a number of times; the slowest call, in nanoseconds. A call that
+// waited for the server would take a connection timeout, hundreds of milliseconds or more;
+// the bound of 50 ms leaves room for a sanitizer build on a busy machine.
 qint64 playEverything(sound::SoundSystem& sound, int rounds) {
     const QByteArray wave = sound::SoundSystem::cueWave(engine::SoundCue::Removal);
     qint64 slowest = 0;
@@ -93,7 +95,7 @@ TEST(LostAudioServer, GoingAwayMidClipLeavesTheGameSilentAndResponsive) {
         slowestNs = playEverything(sound, 20);
     }
     EXPECT_LT(life.elapsed(), 4000) << "the sound system stalled after losing its server";
-    EXPECT_LT(slowestNs, 5'000'000) << "a call waited for the lost server";
+    EXPECT_LT(slowestNs, 50'000'000) << "a call waited for the lost server";
     EXPECT_EQ(console.text(), "") << "the sound system wrote to the console";
 }
 
@@ -116,7 +118,7 @@ TEST(NoAudioServer, PlaysNothingSaysNothingAndNeverStalls) {
     EXPECT_LT(life.elapsed(), 3000) << "making, using and ending the sound system stalled";
     // The sound system hushes only its own messages, not the program's.
     qWarning("a message of the program's own");
-    EXPECT_LT(slowestNs, 5'000'000) << "a call waited for the missing server";
+    EXPECT_LT(slowestNs, 50'000'000) << "a call waited for the missing server";
     EXPECT_EQ(console.text(), "a message of the program's own\n")
         << "the sound system wrote to the console, or swallowed another message";
 }
