@@ -70,6 +70,8 @@ void Board::removeTile(TileRef t) {
     --count_;
 }
 
-void Board::setEnabled(TileRef t, bool enabled) { mut(t).enabled = enabled; }
+void Board::setEnabled(TileRef t, bool enabled) {
+    mut(t).enabled = enabled;
+}
 
 } // namespace engine

@@ -13,8 +13,7 @@ bool cueAudible(SoundCue cue, bool quietMode, bool replayActive) {
     return !quietMode;
 }
 
-std::string statusText(const std::string& firstCaption, const std::string& secondCaption,
-                       int raw) {
+std::string statusText(const std::string& firstCaption, const std::string& secondCaption, int raw) {
     std::string text = firstCaption + " + " + secondCaption + " = " + std::to_string(raw);
     if (raw > 100) {
         text += "(" + std::to_string(raw - 100) + ")";
@@ -24,7 +23,9 @@ std::string statusText(const std::string& firstCaption, const std::string& secon
 
 namespace {
 
-bool isHundred(const Board& board, TileRef t) { return board.tile(t).caption == "100"; }
+bool isHundred(const Board& board, TileRef t) {
+    return board.tile(t).caption == "100";
+}
 
 // The move's board is gone when a new game (or the program's end) arrived while the view waited.
 struct MoveGuard {
@@ -134,8 +135,9 @@ bool pickTile(Game& game, TileRef t) {
     }
     s.counters.tilesRemoved += 1;
 
-    const std::optional<TileRef> hundred =
-        isHundred(board, f) ? std::optional(f) : isHundred(board, t) ? std::optional(t) : std::nullopt;
+    const std::optional<TileRef> hundred = isHundred(board, f)   ? std::optional(f)
+                                           : isHundred(board, t) ? std::optional(t)
+                                                                 : std::nullopt;
     if (hundred) {
         s.hundredCooldown = 0;
         board.setEnabled(*hundred, false);

@@ -18,7 +18,9 @@ std::string formatNumber(double value) {
 }
 
 // A value "reaches" a threshold when it is at most 1e-7 below it.
-bool reaches(double value, double threshold) { return value - threshold >= -0.0000001; }
+bool reaches(double value, double threshold) {
+    return value - threshold >= -0.0000001;
+}
 
 // Eight decimal places, halves away from zero.
 double round8(double value) {

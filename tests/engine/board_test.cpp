@@ -13,8 +13,8 @@ TEST(Board, BuildsHundredTilesInHomeCellsWithCaptionsAndTags) {
     struct Case {
         int n, row, column;
         const char *caption, *tag;
-    } cases[] = {{1, 0, 0, "01", "1"},   {7, 0, 6, "07", "7"},     {10, 0, 9, "10", "10"},
-                 {11, 1, 0, "11", "11"}, {91, 9, 0, "91", "91"},   {100, 9, 9, "100", "100"}};
+    } cases[] = {{1, 0, 0, "01", "1"},   {7, 0, 6, "07", "7"},   {10, 0, 9, "10", "10"},
+                 {11, 1, 0, "11", "11"}, {91, 9, 0, "91", "91"}, {100, 9, 9, "100", "100"}};
     for (const auto& c : cases) {
         const auto& t = b.tile(TileRef{c.n});
         EXPECT_EQ(t.row, c.row) << c.n;

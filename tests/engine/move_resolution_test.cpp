@@ -45,9 +45,9 @@ const MoveCase kMoves[] = {
     {{}, 1, 91, "01 + 91 = 92", 92, 1, 1, 1},
     {{}, 9, 19, "09 + 19 = 28", 28, 1, 1, 1},
     {{}, 91, 11, "91 + 11 = 102(2)", 2, 1, 1, 1},
-    {{}, 100, 30, "100 + 30 = 130(30)", 30, 1, 1, 1},  // the second pick itself goes
-    {{}, 97, 100, "97 + 100 = 197(97)", 97, 1, 1, 1},  // the first pick itself goes
-    {{}, 10, 90, "10 + 90 = 100", 100, 1, 1, 1},       // below 98 removed: an ordinary move
+    {{}, 100, 30, "100 + 30 = 130(30)", 30, 1, 1, 1}, // the second pick itself goes
+    {{}, 97, 100, "97 + 100 = 197(97)", 97, 1, 1, 1}, // the first pick itself goes
+    {{}, 10, 90, "10 + 90 = 100", 100, 1, 1, 1},      // below 98 removed: an ordinary move
     {{{91, 11}}, 91, 11, "91 + 11 = 102(2)" + kGone, 0, 2, 1, 1},
     {{{91, 11}}, 91, 12, "91 + 12 = 103(3)", 3, 2, 2, 2}, // 91 now stands in row 1
     {{}, 12, 91, kIllegal, 0, 0, 0, 0},
@@ -83,12 +83,19 @@ INSTANTIATE_TEST_SUITE_P(Moves, MoveTable, ::testing::ValuesIn(kMoves));
 // Guards the order of the visible effects of a removal, which the animations and sounds rely on.
 TEST_F(GameTest, LegalMoveCallsTheViewInOrderAndSwapsCells) {
     move(1, 91);
-    const std::vector<std::string> expected = {
-        "cue Click",      "clearlog",          "settle on",
-        "look 1 Selected", "cue Click",         "look 91 Selected",
-        "append 01,91",   "blink 1 91",        "glide 1 91",
-        "title 01 + 91 = 92", "flash 92 01 + 91 = 92", "cue Removal",
-        "destroy 92"};
+    const std::vector<std::string> expected = {"cue Click",
+                                               "clearlog",
+                                               "settle on",
+                                               "look 1 Selected",
+                                               "cue Click",
+                                               "look 91 Selected",
+                                               "append 01,91",
+                                               "blink 1 91",
+                                               "glide 1 91",
+                                               "title 01 + 91 = 92",
+                                               "flash 92 01 + 91 = 92",
+                                               "cue Removal",
+                                               "destroy 92"};
     EXPECT_EQ(view.calls, expected);
     EXPECT_EQ(game.board.tile(TileRef{1}).row, 9);
     EXPECT_EQ(game.board.tile(TileRef{91}).row, 0);
@@ -260,8 +267,8 @@ TEST_P(InterruptedMove, StopsWhenTheBoardIsReplaced) {
     };
     move(1, 91);
     ASSERT_TRUE(fired);
-    EXPECT_EQ(view.calls.size(), resetEnd) << "the move went on after the reset: "
-                                           << view.calls.back();
+    EXPECT_EQ(view.calls.size(), resetEnd)
+        << "the move went on after the reset: " << view.calls.back();
     EXPECT_EQ(game.board.tileCount(), 100);
     EXPECT_EQ(counters().steps, 0);
     EXPECT_EQ(counters().tilesRemoved, 0);

@@ -14,8 +14,7 @@ using testing_support::RecordingView;
 
 namespace {
 
-constexpr double kSecond = 1000, kMinute = 60 * kSecond, kHour = 60 * kMinute,
-                 kDay = 24 * kHour;
+constexpr double kSecond = 1000, kMinute = 60 * kSecond, kHour = 60 * kMinute, kDay = 24 * kHour;
 
 struct DurationCase {
     double ms;

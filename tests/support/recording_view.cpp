@@ -9,22 +9,32 @@ using engine::TileRef;
 
 const char* cueName(SoundCue cue) {
     switch (cue) {
-    case SoundCue::Click: return "Click";
-    case SoundCue::Hover: return "Hover";
-    case SoundCue::Deselect: return "Deselect";
-    case SoundCue::Swap: return "Swap";
-    case SoundCue::InvalidSwap: return "InvalidSwap";
-    case SoundCue::Removal: return "Removal";
-    case SoundCue::Victory: return "Victory";
+    case SoundCue::Click:
+        return "Click";
+    case SoundCue::Hover:
+        return "Hover";
+    case SoundCue::Deselect:
+        return "Deselect";
+    case SoundCue::Swap:
+        return "Swap";
+    case SoundCue::InvalidSwap:
+        return "InvalidSwap";
+    case SoundCue::Removal:
+        return "Removal";
+    case SoundCue::Victory:
+        return "Victory";
     }
     return "?";
 }
 
 const char* lookName(TileLook look) {
     switch (look) {
-    case TileLook::Normal: return "Normal";
-    case TileLook::Selected: return "Selected";
-    case TileLook::Hover: return "Hover";
+    case TileLook::Normal:
+        return "Normal";
+    case TileLook::Selected:
+        return "Selected";
+    case TileLook::Hover:
+        return "Hover";
     }
     return "?";
 }
@@ -52,12 +62,16 @@ void RecordingView::setTileLook(TileRef tile, TileLook look) {
 void RecordingView::setTileEnabled(TileRef tile, bool enabled) {
     record(std::string(enabled ? "enable " : "disable ") + std::to_string(tile.number));
 }
-void RecordingView::destroyTile(TileRef tile) { record("destroy " + std::to_string(tile.number)); }
+void RecordingView::destroyTile(TileRef tile) {
+    record("destroy " + std::to_string(tile.number));
+}
 void RecordingView::setTitle(const std::string& text) {
     title = text;
     record("title " + text);
 }
-void RecordingView::playCue(SoundCue cue) { record(std::string("cue ") + cueName(cue)); }
+void RecordingView::playCue(SoundCue cue) {
+    record(std::string("cue ") + cueName(cue));
+}
 void RecordingView::pickBlink(TileRef first, TileRef second) {
     record("blink " + std::to_string(first.number) + " " + std::to_string(second.number));
 }
@@ -72,7 +86,9 @@ void RecordingView::removalFlash(const std::string& text, TileRef tile,
     }
     record(entry + " " + text);
 }
-void RecordingView::showInfo(const std::string& text) { record("info " + text); }
+void RecordingView::showInfo(const std::string& text) {
+    record("info " + text);
+}
 bool RecordingView::askOkCancel(const std::string& text) {
     record("okcancel " + text);
     return okCancelAnswer;
@@ -94,6 +110,8 @@ void RecordingView::rebuildWindow() {
     ++rebuilds;
     record("rebuild");
 }
-void RecordingView::pumpEvents() { record("pump"); }
+void RecordingView::pumpEvents() {
+    record("pump");
+}
 
 } // namespace testing_support

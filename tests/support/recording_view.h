@@ -47,8 +47,7 @@ public:
     void showInfo(const std::string& text) override;
     bool askOkCancel(const std::string& text) override;
     void clearStepLog() override;
-    void appendStepLine(const std::string& firstCaption,
-                        const std::string& secondCaption) override;
+    void appendStepLine(const std::string& firstCaption, const std::string& secondCaption) override;
     void setSettleEnabled(bool enabled) override;
     void rebuildWindow() override;
     void pumpEvents() override;
