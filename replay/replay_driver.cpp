@@ -14,11 +14,24 @@ constexpr std::string_view kOutOfRange = " 步出错(数字超出范围，最小
 constexpr std::string_view kTileMissing = " 步出错(数字不存在)：";
 constexpr std::string_view kPromptTail = "\r\n\r\n请问是否继续自动演示？(继续则忽略此步)";
 
+// A line shown in a prompt is cut after this many bytes: a box showing a megabyte-long line
+// would take seconds to lay out and would not fit any screen.
+constexpr std::size_t kShownLineBytes = 200;
+
 std::string prompt(const StepLine& line, std::string_view middle) {
     std::string text(kPromptHead);
     text += std::to_string(line.lineNumber);
     text += middle;
-    text += line.lineText;
+    if (line.lineText.size() <= kShownLineBytes) {
+        text += line.lineText;
+    } else {
+        std::size_t cut = kShownLineBytes;
+        while (cut > 0 && (static_cast<unsigned char>(line.lineText[cut]) & 0xC0) == 0x80) {
+            --cut; // never inside a UTF-8 character
+        }
+        text.append(line.lineText, 0, cut);
+        text += "…";
+    }
     text += kPromptTail;
     return text;
 }
@@ -152,7 +165,7 @@ void ReplayDriver::onStepBoxKey(int keyCode, int modifiers) {
         return;
     }
     // The clipboard ends lines with LF alone; the script format separates them by CR LF.
-    startReplay(toScriptLineEnds(host_.clipboardText()));
+    startReplay(scriptFromClipboard(host_.clipboardText()));
 }
 
 void ReplayDriver::showInstructions() {

@@ -202,4 +202,12 @@ std::string toScriptLineEnds(std::string_view text) {
     return out;
 }
 
+std::string scriptFromClipboard(std::string_view text) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        text.remove_prefix(kByteOrderMark.size());
+    }
+    return toScriptLineEnds(text);
+}
+
 } // namespace replay

@@ -22,4 +22,8 @@ std::vector<StepLine> parseStepScript(std::string_view text);
 // The clipboard's line ends to the script's: every LF not preceded by CR becomes CR LF.
 std::string toScriptLineEnds(std::string_view text);
 
+// A clipboard text as a script: a leading byte-order mark (an encoding marker that editors
+// leave in front of the first line, not part of it) is dropped, and the line ends converted.
+std::string scriptFromClipboard(std::string_view text);
+
 } // namespace replay

@@ -95,6 +95,21 @@ TEST(ReplayDriverPrompts, YesSkipsTheLineAndNoEndsTheReplay) {
     }
 }
 
+// Guards the box of a pathological line: a megabyte-long line is shown cut (never inside a
+// character), so the prompt stays a box a player can read and answer.
+TEST(ReplayDriverPrompts, VeryLongLineIsShownCut) {
+    Rig rig;
+    rig.host.answer = [](const std::string&) { return false; };
+    const std::string line = "x" + std::string(1'000'000, '7') + "中";
+    rig.driver.startReplay("中" + line);
+    const auto asks = rig.host.eventsStartingWith("ask ");
+    ASSERT_EQ(asks.size(), 1u);
+    EXPECT_LT(asks[0].size(), 400u);
+    EXPECT_NE(asks[0].find("中x7777"), std::string::npos);
+    EXPECT_NE(asks[0].find("…\r\n\r\n请问是否继续自动演示"), std::string::npos);
+    rig.expectEnded();
+}
+
 // ---- one replay at a time --------------------------------------------------------------------
 
 // Guards against a second replay replacing the board: refused while the first runs (here from

@@ -239,6 +239,16 @@ TEST(ScriptLineEnds, LoneLineFeedsBecomeCrLf) {
     }
 }
 
+// Guards the byte-order mark an editor may leave in front of a copied script: dropped at the
+// border, so the first line reads as written; one further inside the text is left alone.
+TEST(ScriptLineEnds, ClipboardDropsALeadingByteOrderMark) {
+    EXPECT_EQ(replay::scriptFromClipboard("\xEF\xBB\xBF"
+                                          "1,91\n91,11"),
+              "1,91\r\n91,11");
+    EXPECT_EQ(replay::scriptFromClipboard("1,91\n\xEF\xBB\xBF"), "1,91\r\n\xEF\xBB\xBF");
+    EXPECT_EQ(replay::scriptFromClipboard(""), "");
+}
+
 // ---- the step log as a script ----------------------------------------------------------------
 
 // Guards the shared format: a game's log, copied whole (as the box holds it, or with LF line
