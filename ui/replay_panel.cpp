@@ -59,6 +59,7 @@ void ReplayPanel::placeBelow(const QRect& ownerFrame) {
     move(panelTopLeft(ownerFrame, kPanelOuterWidth));
     winId();
     clearNativeTitle(this);
+    skipTaskbar(this);
     sizePending_ = true;
     if (windowHandle() != nullptr) {
         windowHandle()->installEventFilter(this);

@@ -192,31 +192,59 @@ QList<QWidget*> openMessageBoxes() {
     return boxes;
 }
 
-void clearNativeTitle(QWidget* window) {
 #ifdef QUORVANE_HAVE_XCB
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
-        return;
+namespace {
+
+xcb_connection_t* x11Connection(QWidget* window) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb") ||
+        window->windowHandle() == nullptr) {
+        return nullptr;
     }
     auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr || x11->connection() == nullptr || window->windowHandle() == nullptr) {
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(qstrlen(name)), name),
+        nullptr);
+    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    free(reply);
+    return result;
+}
+
+} // namespace
+#endif
+
+void clearNativeTitle(QWidget* window) {
+#ifdef QUORVANE_HAVE_XCB
+    xcb_connection_t* connection = x11Connection(window);
+    if (connection == nullptr) {
         return;
     }
-    xcb_connection_t* connection = x11->connection();
     const auto id = static_cast<xcb_window_t>(window->winId());
-    const auto atom = [connection](const char* name) {
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-            connection,
-            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(qstrlen(name)), name),
-            nullptr);
-        const xcb_atom_t result = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-        free(reply);
-        return result;
-    };
-    const xcb_atom_t utf8 = atom("UTF8_STRING");
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_NAME"), utf8, 8, 0,
-                        "");
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id,
+                        internAtom(connection, "_NET_WM_NAME"),
+                        internAtom(connection, "UTF8_STRING"), 8, 0, "");
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
                         0, "");
+    xcb_flush(connection);
+#else
+    Q_UNUSED(window);
+#endif
+}
+
+void skipTaskbar(QWidget* window) {
+#ifdef QUORVANE_HAVE_XCB
+    xcb_connection_t* connection = x11Connection(window);
+    if (connection == nullptr) {
+        return;
+    }
+    // Before the window is mapped its state is a plain property; Qt adds its own to it.
+    const xcb_atom_t skip = internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
+    xcb_change_property(connection, XCB_PROP_MODE_APPEND,
+                        static_cast<xcb_window_t>(window->winId()),
+                        internAtom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 1, &skip);
     xcb_flush(connection);
 #else
     Q_UNUSED(window);

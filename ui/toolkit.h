@@ -96,6 +96,8 @@ QList<QWidget*> openMessageBoxes();
 
 // Makes a window's title bar really empty: on X11 Qt shows the program's name for an empty title.
 void clearNativeTitle(QWidget* window);
+// Keeps a not yet shown window out of the task bar (X11; Qt does not do it for tool windows).
+void skipTaskbar(QWidget* window);
 
 // ---- Settings store ------------------------------------------------------------------------
 

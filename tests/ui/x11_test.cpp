@@ -139,6 +139,7 @@ TEST_F(WindowTest, TheReplayPanelHasNoTitleAndAnOuterSizeOf343By63) {
         << "x" << panel->frameGeometry().height();
     EXPECT_EQ(property(panel, "_NET_WM_NAME"), QByteArray());
     EXPECT_FALSE(hasState(panel, "_NET_WM_STATE_ABOVE"));
+    EXPECT_TRUE(hasState(panel, "_NET_WM_STATE_SKIP_TASKBAR"));
     window->closePanel();
 }
 
