@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QFile>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>

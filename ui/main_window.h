@@ -12,8 +12,6 @@
 #include <QWidget>
 
 #include <array>
-#include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 

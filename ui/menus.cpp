@@ -12,6 +12,8 @@
 #include <QUrl>
 #include <QWindow>
 
+#include <functional>
+
 namespace ui {
 
 // ---- The menu ------------------------------------------------------------------------------

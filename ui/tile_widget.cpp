@@ -145,23 +145,24 @@ void TileWidget::setLook(engine::TileLook look) {
 }
 
 QFont TileWidget::captionFont() {
-    static const QFont font = [] {
-        QFont f;
+    // The installed families are looked up once; the font itself holds no state across runs.
+    static const QStringList families = [] {
         const QStringList installed = QFontDatabase::families();
-        QStringList families;
+        QStringList found;
         for (const char* name : {"SimSun", "宋体", "NSimSun", "WenQuanYi Zen Hei",
                                  "Noto Sans CJK SC", "Noto Serif CJK SC", "AR PL UMing CN"}) {
             if (installed.contains(QString::fromUtf8(name))) {
-                families.append(QString::fromUtf8(name));
+                found.append(QString::fromUtf8(name));
             }
         }
-        if (!families.isEmpty()) {
-            f.setFamilies(families);
-        }
-        f.setPixelSize(21);
-        f.setWeight(QFont::Bold);
-        return f;
+        return found;
     }();
+    QFont font;
+    if (!families.isEmpty()) {
+        font.setFamilies(families);
+    }
+    font.setPixelSize(21);
+    font.setWeight(QFont::Bold);
     return font;
 }
 
