@@ -85,15 +85,6 @@ void MainWindow::start() {
         windowHandle()->installEventFilter(this);
     }
     recentreOnceFramed();
-#ifdef QUORVANE_SOUND_ACTIVE
-    // The sound device is opened once the board is on screen, so the window does not wait
-    // for it; no cue can be asked for before the first events are handled.
-    QTimer::singleShot(0, this, [this] {
-        if (sound_ == nullptr && !ending_) {
-            sound_ = new sound::SoundSystem(this);
-        }
-    });
-#endif
 }
 
 // ---- Set-up --------------------------------------------------------------------------------
@@ -194,6 +185,22 @@ void MainWindow::showRules() {
 
 void MainWindow::setTitle(const std::string& text) {
     setWindowTitle(qs(text));
+}
+
+void MainWindow::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+#ifdef QUORVANE_SOUND_ACTIVE
+    // The sound device is opened once the board has first been painted, so the window does not
+    // wait for it; the player cannot ask for a cue before that.
+    if (!soundRequested_) {
+        soundRequested_ = true;
+        QTimer::singleShot(0, this, [this] {
+            if (!ending_) {
+                sound_ = new sound::SoundSystem(this);
+            }
+        });
+    }
+#endif
 }
 
 // ---- Lookup --------------------------------------------------------------------------------

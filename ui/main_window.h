@@ -108,6 +108,7 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -148,6 +149,7 @@ private:
     bool ending_ = false;
     bool keepOnTop_ = false;
     bool recentrePending_ = false;
+    bool soundRequested_ = false;
 };
 
 } // namespace ui
