@@ -80,10 +80,9 @@ void MainWindow::start() {
     // Before the first show there is no frame yet; once the window manager has framed the
     // window it is centred again with its real outer size.
     recentrePending_ = frameGeometry().size() == size();
+    winId(); // the native window, watched from before its first exposure
+    windowHandle()->installEventFilter(this);
     show();
-    if (windowHandle() != nullptr) {
-        windowHandle()->installEventFilter(this);
-    }
     recentreOnceFramed();
 }
 
@@ -153,6 +152,19 @@ void MainWindow::recentreOnceFramed() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+#ifdef QUORVANE_SOUND_ACTIVE
+    // The sound device is opened once the board is on screen, so the window does not wait for
+    // it; the player cannot ask for a cue before that.
+    if (watched == windowHandle() && event->type() == QEvent::Expose && !soundRequested_ &&
+        windowHandle()->isExposed()) {
+        soundRequested_ = true;
+        QTimer::singleShot(0, this, [this] {
+            if (!ending_) {
+                sound_ = new sound::SoundSystem(this);
+            }
+        });
+    }
+#endif
     if (watched == windowHandle() && recentrePending_ &&
         (event->type() == QEvent::Expose || event->type() == QEvent::Move ||
          event->type() == QEvent::Resize)) {
@@ -185,22 +197,6 @@ void MainWindow::showRules() {
 
 void MainWindow::setTitle(const std::string& text) {
     setWindowTitle(qs(text));
-}
-
-void MainWindow::paintEvent(QPaintEvent* event) {
-    QWidget::paintEvent(event);
-#ifdef QUORVANE_SOUND_ACTIVE
-    // The sound device is opened once the board has first been painted, so the window does not
-    // wait for it; the player cannot ask for a cue before that.
-    if (!soundRequested_) {
-        soundRequested_ = true;
-        QTimer::singleShot(0, this, [this] {
-            if (!ending_) {
-                sound_ = new sound::SoundSystem(this);
-            }
-        });
-    }
-#endif
 }
 
 // ---- Lookup --------------------------------------------------------------------------------

@@ -83,6 +83,7 @@ public:
     QMenu* popupMenu() const { return menu_; }
     const GlidePlan& glidePlan() const { return glidePlan_; }
     std::optional<int> lastHovered() const { return lastHovered_; }
+    bool soundOpened() const { return sound_ != nullptr; }
 
     engine::Game& game() { return game_; }
     replay::ReplayDriver& driver() { return driver_; }
@@ -108,7 +109,6 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -43,6 +43,9 @@ TEST_F(WindowTest, StartUpLaysOutTheGridAndTheStepBox) {
     EXPECT_EQ(icon.size(), QSize(32, 32));
     EXPECT_EQ(icon.depth(), 32);
     EXPECT_EQ(window->game().state.hundredCooldown, 3);
+#ifdef QUORVANE_HAVE_SOUND
+    EXPECT_TRUE(uitest::waitFor([this] { return window->soundOpened(); })); // once shown
+#endif
 }
 
 // Guards the whole road of a move through real mouse events: pick, swap, removal, log.
