@@ -77,9 +77,6 @@ void MainWindow::start() {
     if (ending_) {
         return;
     }
-    // Before the first show there is no frame yet; once the window manager has framed the
-    // window it is centred again with its real outer size.
-    recentrePending_ = frameGeometry().size() == size();
     winId(); // the native window, watched from before its first exposure
     windowHandle()->installEventFilter(this);
     show();
@@ -132,6 +129,9 @@ void MainWindow::setUpMainWindow() {
     stepBox_->resize(stepBox_->width(), height());
     // 6. Centred, 15 px above the middle of the whole screen.
     move(centredTopLeft(screenSize(), size() + frame));
+    // Before the first show (and while hidden in the tray) there is no frame to measure; once
+    // the window manager frames the window it is centred again with its real outer size.
+    recentrePending_ = frame == QSize(0, 0);
     // 7. The first start: the flag is written before the rules are shown.
     if (readFirstStartFlag() != QStringLiteral("假")) {
         writeFirstStartFlag(QStringLiteral("假"));

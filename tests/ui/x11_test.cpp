@@ -83,6 +83,22 @@ TEST_F(WindowTest, TheFramedWindowKeepsItsClientAreaAndIsCentred) {
     }));
 }
 
+TEST_F(WindowTest, ANewGameWhileHiddenInTheTrayIsCentredWhenShownAgain) {
+    ASSERT_TRUE(uitest::waitFor([this] { return framed(window.get()); }));
+    window->move(20, 30);
+    window->onTrayEvent(ui::kTrayLeftRelease);
+    ASSERT_FALSE(window->isVisible());
+    engine::newGame(window->game());
+    window->onTrayEvent(ui::kTrayLeftRelease);
+    ASSERT_TRUE(uitest::waitFor([this] {
+        return framed(window.get()) &&
+               window->frameGeometry().topLeft() ==
+                   ui::centredTopLeft(ui::screenSize(), window->frameGeometry().size());
+    })) << window->frameGeometry().x()
+        << "," << window->frameGeometry().y();
+    EXPECT_EQ(window->size(), QSize(564, 500));
+}
+
 TEST_F(WindowTest, MessageBoxTitleBarsAreReallyEmpty) {
     QByteArray name = "unread";
     QByteArray legacyName = "unread";
