@@ -5,6 +5,9 @@
 #include "ui/glide_plan.h"
 #include "ui/replay_panel.h"
 #include "ui/toolkit.h"
+#include "ui/ui_texts.h"
+
+#include <QStringEncoder>
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -181,6 +184,19 @@ TEST(FirstStartFlag, AbsentReadsEmpty) {
     EXPECT_EQ(ui::readFirstStartFlag(), QStringLiteral("假"));
     uitest::setFirstStartFlag(std::nullopt);
     EXPECT_EQ(ui::readFirstStartFlag(), QString());
+}
+
+} // namespace
+
+namespace {
+
+// Guards the rules text against a slip in transcription: in GBK it is 762 bytes long.
+TEST(Texts, TheRulesAre762BytesInGbk) {
+    QStringEncoder gbk("GBK");
+    ASSERT_TRUE(gbk.isValid());
+    const QByteArray bytes = gbk.encode(QString::fromUtf8(ui::texts::kRules));
+    EXPECT_FALSE(gbk.hasError());
+    EXPECT_EQ(bytes.size(), 762);
 }
 
 } // namespace
