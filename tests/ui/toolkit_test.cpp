@@ -7,10 +7,9 @@
 #include "ui/toolkit.h"
 #include "ui/ui_texts.h"
 
-#include <QStringEncoder>
-
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStringEncoder>
 
 namespace {
 
