@@ -6,6 +6,8 @@
 #include <QFontDatabase>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
+#include <QPixmapCache>
 
 namespace ui {
 
@@ -166,8 +168,34 @@ QFont TileWidget::captionFont() {
     return font;
 }
 
+// A tile's face depends only on its colours, border, caption and size; tiles share faces, so
+// each distinct face is drawn once and then copied, which keeps the glide's and the blink's
+// frames cheap. The face is drawn at the screen's pixel density, so it stays crisp when scaled.
 void TileWidget::paintEvent(QPaintEvent*) {
+    const qreal dpr = devicePixelRatioF();
+    const QString key = QStringLiteral("quorvane-tile:%1:%2:%3:%4:%5x%6@%7:")
+                            .arg(colours_[0].rgb())
+                            .arg(colours_[1].rgb())
+                            .arg(colours_[2].rgb())
+                            .arg(static_cast<int>(border_))
+                            .arg(width())
+                            .arg(height())
+                            .arg(dpr) +
+                        caption_;
+    QPixmap face;
+    if (!QPixmapCache::find(key, &face)) {
+        face = QPixmap(QSize(qRound(width() * dpr), qRound(height() * dpr)));
+        face.setDevicePixelRatio(dpr);
+        QPainter fp(&face);
+        paintFace(fp);
+        fp.end();
+        QPixmapCache::insert(key, face);
+    }
     QPainter p(this);
+    p.drawPixmap(0, 0, face);
+}
+
+void TileWidget::paintFace(QPainter& p) const {
     const QRect outline = rect();
     const int b = borderWidth(border_);
     const QRect inner = outline.adjusted(b, b, -b, -b);

@@ -67,6 +67,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    // Draws the tile as its look says, in the tile's own coordinates.
+    void paintFace(QPainter& p) const;
+
     int number_ = 0;
     QString caption_;
     BorderStyle border_ = BorderStyle::ThinSunken;
