@@ -2,6 +2,7 @@
 // against the floor its waits set, and CPU), the rebuild of the board by a new game, and the
 // cost of a playCue call. Prints "name | measured | baseline | ratio | target" rows.
 //   window_bench RUNS     (on a display; scripts/bench runs it)
+#include "bench_application.h"
 #include "ui/main_window.h"
 #include "ui/toolkit.h"
 
@@ -11,29 +12,14 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <string>
 #include <vector>
 
 namespace {
-
-double wallMs() {
-    return std::chrono::duration<double, std::milli>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-double cpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
-}
 
 std::string stats(std::vector<double> v, const char* format = "%.2f") {
     std::sort(v.begin(), v.end());
@@ -68,13 +54,7 @@ void answerBoxesSoon() {
 
 int main(int argc, char* argv[]) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Talbrisk"));
-    QCoreApplication::setApplicationName(QStringLiteral("小游戏"));
-    QApplication::setQuitOnLastWindowClosed(false);
-    ui::writeFirstStartFlag(QStringLiteral("假"));
+    bench::BenchApplication app(argc, argv);
 
     ui::SteadyClock clock;
     ui::ThreadSleeper sleeper;
@@ -87,17 +67,17 @@ int main(int argc, char* argv[]) {
     // ---- the rebuild of the board by a new game ----
     std::vector<double> rebuild;
     for (int i = 0; i < 20; ++i) {
-        const double t0 = wallMs();
+        const double t0 = bench::wallMs();
         engine::newGame(window.game());
-        rebuild.push_back(wallMs() - t0);
+        rebuild.push_back(bench::wallMs() - t0);
     }
 
     // ---- playCue, through the window's gate into the sound system ----
     std::vector<double> cue;
     for (int i = 0; i < 1000; ++i) {
-        const double t0 = wallMs();
+        const double t0 = bench::wallMs();
         window.playCue(engine::SoundCue::Hover);
-        cue.push_back(wallMs() - t0);
+        cue.push_back(bench::wallMs() - t0);
         if (i % 50 == 0) {
             QCoreApplication::processEvents();
         }
@@ -117,13 +97,13 @@ int main(int argc, char* argv[]) {
     });
     for (int i = 0; i < runs; ++i) {
         won = false;
-        const double w0 = wallMs(), c0 = cpuMs();
+        const double w0 = bench::wallMs(), c0 = bench::cpuMs();
         // The command runs as an event of its own, and the whole replay inside it.
         window.solutionAction(2)->trigger();
         while (!won || window.game().replayActive || window.replayPanel() != nullptr) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 1);
         }
-        const double w1 = wallMs(), c1 = cpuMs();
+        const double w1 = bench::wallMs(), c1 = bench::cpuMs();
         wall.push_back(w1 - w0);
         cpu.push_back(100.0 * (c1 - c0) / (w1 - w0));
         std::fprintf(stderr, "replay %d: %.0f ms, %.2f %% CPU\n", i + 1, w1 - w0,
@@ -134,7 +114,7 @@ int main(int argc, char* argv[]) {
     // (scaled to the replay's 99), so that the replay's overrun splits into the sleeps' and ours.
     std::vector<double> bare;
     for (int i = 0; i < 3; ++i) {
-        const double t0 = wallMs();
+        const double t0 = bench::wallMs();
         for (int move = 0; move < 20; ++move) {
             for (int w = 0; w < 3; ++w) {
                 ui::waitPumping(clock, sleeper, 200);
@@ -143,7 +123,7 @@ int main(int argc, char* argv[]) {
                 ui::waitPumping(clock, sleeper, 20);
             }
         }
-        bare.push_back((wallMs() - t0) * 99.0 / 20.0 + 9 * 110);
+        bare.push_back((bench::wallMs() - t0) * 99.0 / 20.0 + 9 * 110);
     }
     std::printf("replay_wall replay of solution 3, wall (ms) | %s | %.0f (floor of its waits); "
                 "%s (the same waits, nothing drawn) | %.4f; %.4f | ≤ 1.02\n",
